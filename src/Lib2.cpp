@@ -1,0 +1,7 @@
+#include "Lib2.h"
+
+namespace Lib2 {
+
+void Init() {}
+
+}  // namespace Lib2

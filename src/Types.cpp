@@ -1,0 +1,7 @@
+#include "Types.h"
+
+namespace Types {
+
+void Init() {}
+
+}  // namespace Types

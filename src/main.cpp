@@ -1,0 +1,3 @@
+#include "Fenwold.h"
+
+int main() { Fenwold::main(); }
