@@ -24,7 +24,12 @@ void DoneModule() { term(); }
 // Runs when the process is asked to end, by main returning or by FatalError.
 void Final() { DoneModule(); }
 
+// Requests the end; the armed hook turns it into 255.
+void Exit() { std::exit(EXIT_FAILURE); }
+
 }  // namespace
+
+void (*quit)() = Exit;
 
 [[noreturn]] void Halt() {
   // _Exit, not exit: we are inside a finaliser, and nothing may run after us.
@@ -35,8 +40,8 @@ void FatalError(Types::TStr s) {
   std::fwrite(s.s, 1, Types::Length(s), FIOStd::err);
   std::fputs("\r\n", FIOStd::err);
   std::fflush(FIOStd::err);
-  // Requests the end; the armed hook turns it into 255.
-  std::exit(EXIT_FAILURE);
+  quit();
+  std::abort();  // only a broken replacement of quit returns
 }
 
 void Init() {
