@@ -12,8 +12,10 @@ struct TStr {
   const char* s;
   std::uint32_t m;
 
+  // Implicit on purpose: every character array is a string argument.
   template <std::size_t N>
-  constexpr TStr(const char (&a)[N]) noexcept  // NOLINT: arrays convert implicitly
+  // cppcheck-suppress noExplicitConstructor
+  constexpr TStr(const char (&a)[N]) noexcept  // NOLINT(google-explicit-constructor)
       : s(a), m(static_cast<std::uint32_t>(N)) {}
   constexpr TStr(const char* a, std::uint32_t n) noexcept : s(a), m(n) {}
 };
