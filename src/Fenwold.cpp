@@ -27,10 +27,9 @@ TRecDesc desc[maxDesc];
 std::uint8_t image[maxImage];
 
 constexpr TStep layout[] = {
-    {TOp::beg, "tel", 0, 0}, {TOp::add, "a", 0, 1},  {TOp::beg, "b", 0, 0},
-    {TOp::add, "c", 0, 2},   {TOp::end, "b", 0, 0},  {TOp::add, "d", 0, 4},
-    {TOp::beg, "e", 0, 0},   {TOp::add, "f", 0, 2},  {TOp::end, "e", 12, 0},
-    {TOp::add, "e0", 0, 1},  {TOp::end, "tel", 0, 0}, {TOp::add, "bla", 2, 2},
+    {TOp::beg, "tel", 0, 0}, {TOp::add, "a", 0, 1},  {TOp::beg, "b", 0, 0},   {TOp::add, "c", 0, 2},
+    {TOp::end, "b", 0, 0},   {TOp::add, "d", 0, 4},  {TOp::beg, "e", 0, 0},   {TOp::add, "f", 0, 2},
+    {TOp::end, "e", 12, 0},  {TOp::add, "e0", 0, 1}, {TOp::end, "tel", 0, 0}, {TOp::add, "bla", 2, 2},
 };
 
 }  // namespace

@@ -9,9 +9,9 @@
 
 namespace Fenwold {
 
-inline constexpr std::uint32_t maxDesc = 128;    // descriptors in the table
-inline constexpr std::uint32_t maxOpen = 64;     // records open while building
-inline constexpr std::uint32_t maxImage = 32768; // bytes of the record image
+inline constexpr std::uint32_t maxDesc = 128;     // descriptors in the table
+inline constexpr std::uint32_t maxOpen = 64;      // records open while building
+inline constexpr std::uint32_t maxImage = 32768;  // bytes of the record image
 inline constexpr std::uint32_t nameLen = 8;
 
 using TFldStr = char[nameLen];
@@ -19,13 +19,13 @@ using TFldStr = char[nameLen];
 // One record, field or array. A descriptor with a first member is a record
 // with members; one without is a leaf.
 struct TRecDesc {
-  std::uint8_t idx;    // number in arr, 1 to 128
-  TFldStr str;         // name, NUL-terminated unless it has 8 characters
-  std::uint32_t ofs;   // absolute offset; inside record arrays, within element 0
-  std::uint32_t len;   // total length, all elements of an array
-  std::uint32_t dim;   // number of elements; 0 for no array
-  TRecDesc* fst;       // first member
-  TRecDesc* nxt;       // next member of the same parent
+  std::uint8_t idx;   // number in arr, 1 to 128
+  TFldStr str;        // name, NUL-terminated unless it has 8 characters
+  std::uint32_t ofs;  // absolute offset; inside record arrays, within element 0
+  std::uint32_t len;  // total length, all elements of an array
+  std::uint32_t dim;  // number of elements; 0 for no array
+  TRecDesc* fst;      // first member
+  TRecDesc* nxt;      // next member of the same parent
 };
 
 extern TRecDesc* arr[maxDesc + 1];  // entry k is descriptor k; entry 0 stays none

@@ -8,9 +8,7 @@ void Terminate(TBuffer& b) {
   if (b.l < b.m) b.s[b.l] = '\0';
 }
 
-char Char(std::uint32_t d) {
-  return static_cast<char>(d < 10 ? '0' + d : 'A' + (d - 10));
-}
+char Char(std::uint32_t d) { return static_cast<char>(d < 10 ? '0' + d : 'A' + (d - 10)); }
 
 // The digits of x in base b (2 to 36), most significant first; s must hold them.
 template <std::size_t N>

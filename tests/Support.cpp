@@ -143,10 +143,24 @@ const std::string layoutTable = Lines({
 });
 
 const std::string leafPaths = Lines({
-    "S /.tel.a",      "S /.tel.b.c",    "S /.tel.d",      "S /.tel.e[0].f", "S /.tel.e[1].f",
-    "S /.tel.e[2].f", "S /.tel.e[3].f", "S /.tel.e[4].f", "S /.tel.e[5].f", "S /.tel.e[6].f",
-    "S /.tel.e[7].f", "S /.tel.e[8].f", "S /.tel.e[9].f", "S /.tel.e[10].f", "S /.tel.e[11].f",
-    "S /.tel.e0",     "A /.bla[0]",     "A /.bla[1]",
+    "S /.tel.a",
+    "S /.tel.b.c",
+    "S /.tel.d",
+    "S /.tel.e[0].f",
+    "S /.tel.e[1].f",
+    "S /.tel.e[2].f",
+    "S /.tel.e[3].f",
+    "S /.tel.e[4].f",
+    "S /.tel.e[5].f",
+    "S /.tel.e[6].f",
+    "S /.tel.e[7].f",
+    "S /.tel.e[8].f",
+    "S /.tel.e[9].f",
+    "S /.tel.e[10].f",
+    "S /.tel.e[11].f",
+    "S /.tel.e0",
+    "A /.bla[0]",
+    "A /.bla[1]",
 });
 
 }  // namespace TestKit
