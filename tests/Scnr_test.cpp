@@ -185,19 +185,26 @@ const std::vector<Case> cases = {
     {"`", {}, "Scnr:  @(1,1): Invalid character"},
 };
 
-// Short enough to read in a failure message.
-std::string Shown(const std::string& in) {
+std::string Printable(const std::string& in) {
   std::string s;
-  for (unsigned char c : in.substr(0, 60)) {
+  for (const char ch : in) {
+    const auto c = static_cast<unsigned char>(ch);
     if (c >= 32 && c < 127) {
-      s += static_cast<char>(c);
+      s += ch;
     } else {
       char h[8];
       std::snprintf(h, sizeof h, "\\x%02x", c);
       s += h;
     }
   }
-  return in.size() > 60 ? s + "... (" + std::to_string(in.size()) + " bytes)" : s;
+  return s;
+}
+
+// Short enough to read in a failure message: the ends of long inputs.
+std::string Shown(const std::string& in) {
+  if (in.size() <= 60) return Printable(in);
+  return Printable(in.substr(0, 20)) + "..." + Printable(in.substr(in.size() - 20)) + " (" +
+         std::to_string(in.size()) + " bytes)";
 }
 
 TEST(Scnr, TokensAndErrors) {
