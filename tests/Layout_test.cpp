@@ -332,6 +332,8 @@ const Listing listings[] = {
             "S /.big"})},
 };
 
+void PrintTo(const Listing& l, std::ostream* os) { *os << l.name; }
+
 class Listed : public testing::TestWithParam<Listing> {};
 
 TEST_P(Listed, ShowDefThenShow) {

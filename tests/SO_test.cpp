@@ -131,6 +131,8 @@ const Case cases[] = {
      "Z\0CD"s, 1},
 };
 
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+
 class Text : public testing::TestWithParam<Case> {};
 
 TEST_P(Text, ArrayAndLength) {
