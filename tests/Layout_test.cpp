@@ -211,7 +211,11 @@ std::vector<Failure> Failures() {
   tooMany.push_back(Add("x", 0, 0));
   Steps tooManyBeg = Fields(127);
   tooManyBeg.push_back(Beg("x"));
-  Steps tooDeep = Nested(65);
+  Steps dupAtLimit = Fields(127);
+  dupAtLimit.push_back(Add("d2", 0, 1));
+  const Steps tooDeep = Nested(65);
+  Steps bothLimits = Fields(63);
+  bothLimits.insert(bothLimits.end(), tooDeep.begin(), tooDeep.end());
   // Empty names keep the path of the 65th record short enough to be seen whole.
   Steps emptyDeep(64, Beg(""));
   emptyDeep.push_back(Beg("x"));
@@ -232,6 +236,8 @@ std::vector<Failure> Failures() {
       {"InvalidBeforeDuplicate", {Add("9", 0, 1), Add("9", 0, 1)}, "Build.Chk: Invalid field name: '9'"},
       {"TooManyFields", tooMany, "New: Too many records"},
       {"TooManyRecords", tooManyBeg, "New: Too many records"},
+      {"DuplicateBeforeTableLimit", dupAtLimit, "Build.Chk: Field already exists: 'd2'"},
+      {"TableLimitBeforeStackLimit", bothLimits, "New: Too many records"},
       {"StackExhausted", tooDeep, Cut("Build.Enter: Stack exhausted: '" + path + "'")},
       {"StackExhaustedWholePath", emptyDeep, "Build.Enter: Stack exhausted: '" + std::string(64, '.') + "x'"},
       {"EndWithoutRecord", {End("x", 0)}, "Build.End: No active record: 'x'"},
@@ -252,6 +258,9 @@ std::vector<Failure> Failures() {
       {"RecordLengthOverflow",
        {Beg("o"), Beg("r"), Add("a", 0, 65536), End("r", 65536)},
        "Build.End: Length overflow: 'o.r'"},
+      {"OverflowBeforeNameMismatch",
+       {Beg("r"), Add("a", 0, 65536), End("x", 65536)},
+       "Build.End: Length overflow: 'x'"},
       {"RecordOffsetOverflow",
        {Add("a", 0, 0xFFFFFFF0), Beg("r"), Add("f", 0, 2), End("r", 9)},
        "Build.End: Length overflow: 'r'"},

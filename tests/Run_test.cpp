@@ -13,6 +13,8 @@
 #include <sstream>
 #include <string>
 
+#include "IO.h"
+#include "Lib3.h"
 #include "Support.h"
 
 namespace {
@@ -64,6 +66,28 @@ TestKit::Run RunOnTerminal(const TempDir& dir) {
   int w = 0;
   waitpid(pid, &w, 0);
   return {ExitStatus(w), out, ""};
+}
+
+// The frame on its own, in a child: returning and FatalError both end with 255,
+// and a line written before the end is delivered.
+TEST(Frame, EveryWayOutEndsWith255) {
+  const auto line = [] {
+    Lib3::Init();
+    IO::WrStr("a");
+    IO::WrLn();
+  };
+  const TestKit::Run returned = TestKit::RunChild(line);
+  EXPECT_EQ(returned.out, "a\r\n");
+  EXPECT_EQ(returned.err, "");
+  EXPECT_EQ(returned.status, 255);
+
+  const TestKit::Run failed = TestKit::RunChild([&] {
+    line();
+    Lib3::FatalError("");
+  });
+  EXPECT_EQ(failed.out, "a\r\n");
+  EXPECT_EQ(failed.err, "\r\n");
+  EXPECT_EQ(failed.status, 255);
 }
 
 TEST(Run, ArgumentsAreIgnored) {
