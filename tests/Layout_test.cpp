@@ -13,7 +13,6 @@
 
 namespace {
 
-using namespace std::string_literals;
 using Fenwold::TOp;
 using Fenwold::TRecDesc;
 using Fenwold::TStep;
@@ -69,7 +68,9 @@ TEST(Table, InitStateHoldsTheRootAlone) {
   EXPECT_EQ(Fenwold::arr[2], nullptr);
   EXPECT_EQ(r.idx, 1);
   EXPECT_EQ(Name(r), "/");
-  EXPECT_EQ(r.ofs + r.len + r.dim, 0U);
+  EXPECT_EQ(r.ofs, 0U);
+  EXPECT_EQ(r.len, 0U);
+  EXPECT_EQ(r.dim, 0U);
   EXPECT_EQ(r.fst, nullptr);
   EXPECT_EQ(r.nxt, nullptr);
   EXPECT_EQ(Fenwold::buf, nullptr);
@@ -122,8 +123,10 @@ TEST(Table, NewStoresAtMostEightCharactersOnAClearedDescriptor) {
   EXPECT_EQ(Fenwold::cnt, 4);
   EXPECT_EQ(Fenwold::arr[3], &eight);
   EXPECT_EQ(eight.idx, 3);
-  // The slot held "a" of the layout before; nothing of it may survive.
-  EXPECT_EQ(ten.ofs + ten.len + ten.dim, 0U);
+  // The slot held the record "tel" before; nothing of it may survive.
+  EXPECT_EQ(ten.ofs, 0U);
+  EXPECT_EQ(ten.len, 0U);
+  EXPECT_EQ(ten.dim, 0U);
   EXPECT_EQ(ten.fst, nullptr);
   EXPECT_EQ(ten.nxt, nullptr);
 }
