@@ -22,28 +22,107 @@ namespace {
 constexpr std::uint32_t blockLen = 4096;
 
 struct TBufDesc {
-  std::uint32_t n;  // bytes delivered by the last block read
-  std::uint32_t i;  // index of the current character, counted from 1
-  unsigned char d[blockLen];
+  std::uint32_t n;                // bytes delivered by the last block read
+  unsigned char d[blockLen + 1];  // d[n] is always 0: loops stop there without a bound test
 };
+
+using TPtr = const unsigned char*;
+
+// What a byte means where a token may begin.
+enum TClass : std::uint8_t {
+  clsBlank,  // separates tokens
+  clsLf,     // separates tokens and ends a line
+  clsZero,   // the byte 0: blank, or the stop mark after the block
+  clsLetter,
+  clsDigit,
+  clsSingle,  // a token of one character, kind in TTables::single
+  clsQuote,
+  clsDollar,
+  clsPercent,
+  clsLPar,
+  clsColon,
+  clsLess,
+  clsGreater,
+  clsInvalid
+};
+
+constexpr std::uint8_t noDigit = 255;
+
+struct TTables {
+  TClass cls[256];
+  TSymbol single[256];
+  std::uint8_t dig[256];  // digit value of a letter or digit, noDigit for any other byte
+  bool plain[256];        // nothing that a comment looks at: not "(", "*", line feed or 0
+};
+
+constexpr TTables MakeTables() {
+  TTables t{};
+  for (std::uint32_t c = 0; c < 256; ++c) {
+    t.cls[c] = c <= ' ' || c >= 127 ? clsBlank : clsInvalid;
+    t.single[c] = symNull;
+    t.dig[c] = noDigit;
+    t.plain[c] = c != '(' && c != '*' && c != '\n' && c != 0;
+  }
+  const auto cls = [&t](char c) -> TClass& { return t.cls[static_cast<unsigned char>(c)]; };
+  cls('\n') = clsLf;
+  cls('\0') = clsZero;
+  for (std::uint8_t c = 0; c < 10; ++c) {
+    t.cls['0' + c] = clsDigit;
+    t.dig['0' + c] = c;
+  }
+  for (std::uint8_t c = 0; c < 26; ++c) {
+    t.cls['A' + c] = t.cls['a' + c] = clsLetter;
+    t.dig['A' + c] = t.dig['a' + c] = static_cast<std::uint8_t>(10 + c);
+  }
+  const struct {
+    char c;
+    TSymbol s;
+  } singles[] = {{'#', symNeq},   {'&', symAnd},   {')', symRPar}, {'*', symMul},  {'+', symPlus},
+                 {',', symComma}, {'-', symMinus}, {'.', symDot},  {'/', symDiv},  {';', symSemi},
+                 {'=', symEql},   {'[', symLBrk},  {']', symRBrk}, {'{', symLBrc}, {'|', symBar},
+                 {'}', symRBrc},  {'~', symNot}};
+  for (const auto& s : singles) {
+    cls(s.c) = clsSingle;
+    t.single[static_cast<unsigned char>(s.c)] = s.s;
+  }
+  cls('"') = cls('\'') = clsQuote;
+  cls('$') = clsDollar;
+  cls('%') = clsPercent;
+  cls('(') = clsLPar;
+  cls(':') = clsColon;
+  cls('<') = clsLess;
+  cls('>') = clsGreater;
+  return t;
+}
+
+constexpr TTables tab = MakeTables();
 
 bool initialised = false;
 FIOStd::TChan src = FIOStd::inv;
 TBufDesc buf;
-unsigned char chr = 0;
 bool eof = false;
-TPosDesc chp = {0, 0};
 
-[[noreturn]] void Error(Types::TStr t) {
+// The reader's place. The current character is *cur; Read works on a copy in
+// a register and the helpers take and return it. cur < end until the end of
+// input; there cur == end and *cur is 0. Columns are not counted per byte:
+// the column of the byte at p is cb + (p - buf.d).
+TPtr cur = buf.d;
+TPtr end = buf.d;
+std::uint32_t line = 0;
+std::uint32_t cb = 0;
+
+TPosDesc At(TPtr p) { return {line, cb + static_cast<std::uint32_t>(p - buf.d)}; }
+
+[[noreturn]] void Error(TPosDesc at, Types::TStr t) {
   char s[128];
   SO::TBuffer b;
   SO::Init(b, s);
   SO::WrStr(b, "Scnr: ");
   if (src != FIOStd::inv) {
     SO::WrStr(b, " @(");
-    SO::WrLngCard(b, chp.l, 1);
+    SO::WrLngCard(b, at.l, 1);
     SO::WrChar(b, ',');
-    SO::WrLngCard(b, chp.c, 1);
+    SO::WrLngCard(b, at.c, 1);
     SO::WrStr(b, "): ");
   }
   SO::WrStr(b, t);
@@ -65,191 +144,177 @@ FIOStd::TChan OpenRead(const char* n) {
   return f;
 }
 
-std::uint32_t RdBin() {
+// Called when the place has run onto end: reads the next block, or marks the
+// end of input. The new block's first byte continues the column where the old
+// block ended. Returns the new place.
+TPtr Refill() {
+  cb += buf.n;
   const std::size_t n = std::fread(buf.d, 1, blockLen, src);
-  if (n == 0 && std::ferror(src) != 0) Error("Get: Cannot read input file");
-  return static_cast<std::uint32_t>(n);
+  if (n == 0 && std::ferror(src) != 0) Error(At(buf.d), "Get: Cannot read input file");
+  buf.n = static_cast<std::uint32_t>(n);
+  buf.d[buf.n] = 0;
+  end = buf.d + buf.n;
+  eof = buf.n == 0;
+  return buf.d;
 }
 
-void Get() {
-  if (eof) return;
-  if (chr == '\n') {
-    ++chp.l;
-    chp.c = 1;
-  } else {
-    ++chp.c;
-  }
-  if (++buf.i > buf.n) {
-    buf.n = RdBin();
-    buf.i = 1;
-    if (buf.n == 0) {
-      eof = true;
-      chr = 0;
-      return;
-    }
-  }
-  chr = buf.d[buf.i - 1];
+// Steps past a character that is not a line feed. Never called at the end.
+TPtr Next(TPtr p) { return ++p == end ? Refill() : p; }
+
+// Steps past the line feed at p: the next character is in column 1.
+TPtr NextLine(TPtr p) {
+  ++line;
+  cb = 0U - static_cast<std::uint32_t>(p - buf.d);
+  return Next(p);
 }
 
-bool Alpha() {
-  const unsigned char u = chr >= 'a' && chr <= 'z' ? static_cast<unsigned char>(chr - 'a' + 'A') : chr;
-  return (chr >= '0' && chr <= '9') || (u >= 'A' && u <= 'Z');
-}
+bool Alpha(unsigned char c) { return tab.dig[c] != noDigit; }
 
-void Put() {
-  if (len >= litLen) Error("Identifier or literal too long");
-  lit[len++] = static_cast<char>(chr);
-}
-
-void Term() {
-  if (len < litLen) lit[len] = '\0';
-}
-
-void Ident() {
+TPtr Ident(TPtr p) {
+  std::uint32_t n = 0;
+  do {
+    if (n == litLen) Error(At(p), "Identifier or literal too long");
+    lit[n++] = static_cast<char>(*p);
+    p = Next(p);
+  } while (Alpha(*p));
+  if (n < litLen) lit[n] = '\0';
+  len = n;
   sym = symId;
-  len = 0;
-  do {
-    Put();
-    Get();
-  } while (Alpha());
-  Term();
+  return p;
 }
 
-void Literal() {
-  const unsigned char q = chr;
-  sym = symLit;
-  len = 0;
-  Get();
-  while (chr != q) {
-    if (eof) {
-      chp = pos;
-      Error("Unterminated literal (start pos)");
+TPtr Literal(TPtr p) {
+  const unsigned char q = *p;
+  p = Next(p);
+  std::uint32_t n = 0;
+  for (unsigned char c = *p; c != q; c = *p) {
+    if (c < 32 || c > 126) {
+      if (eof) Error(pos, "Unterminated literal (start pos)");
+      Error(At(p), "Invalid character in literal");
     }
-    if (chr < 32 || chr > 126) Error("Invalid character in literal");
-    Put();
-    Get();
+    if (n == litLen) Error(At(p), "Identifier or literal too long");
+    lit[n++] = static_cast<char>(c);
+    p = Next(p);
   }
-  Term();
-  Get();
+  if (n < litLen) lit[n] = '\0';
+  len = n;
+  sym = symLit;
+  return Next(p);
 }
 
-std::uint32_t Digit(unsigned char c) {
-  if (c >= 'a' && c <= 'z') c = static_cast<unsigned char>(c - 'a' + 'A');
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'Z') return c - 'A' + 10U;
-  Error("Invalid digit");
-}
-
-void Number(std::uint32_t b) {
-  sym = symNum;
-  num = 0;
+// num * b + d is tested in 64 bits: exact, and no division per digit.
+TPtr Number(TPtr p, std::uint32_t b) {
+  std::uint64_t v = 0;
   do {
-    const std::uint32_t d = Digit(chr);
-    if (d >= b) Error("Invalid digit");
-    if (num > (0xFFFFFFFFU - d) / b) Error("Number too large");
-    num = num * b + d;
-    Get();
-  } while (Alpha());
+    const std::uint32_t d = tab.dig[*p];
+    if (d >= b) Error(At(p), "Invalid digit");
+    v = v * b + d;
+    if (v > 0xFFFFFFFFU) Error(At(p), "Number too large");
+    p = Next(p);
+  } while (Alpha(*p));
+  num = static_cast<std::uint32_t>(v);
+  sym = symNum;
+  return p;
 }
 
 // Entered after "(" with the asterisk current; comments nest.
-void Comment() {
-  Get();
+TPtr Comment(TPtr p) {
+  p = Next(p);
   std::uint32_t lvl = 1;
-  while (lvl > 0) {
-    if (eof) {
-      chp = pos;
-      Error("Unterminated comment (start pos)");
-    }
-    if (chr == '(') {
-      Get();
-      if (chr == '*') {
-        ++lvl;
-        Get();
-      }
-    } else if (chr == '*') {
-      Get();
-      if (chr == ')') {
-        --lvl;
-        Get();
-      }
-    } else {
-      Get();
+  for (;;) {
+    while (tab.plain[*p]) ++p;
+    switch (*p) {
+      case '\n': p = NextLine(p); break;
+      case '(':
+        p = Next(p);
+        if (*p == '*') {
+          ++lvl;
+          p = Next(p);
+        }
+        break;
+      case '*':
+        p = Next(p);
+        if (*p == ')') {
+          p = Next(p);
+          if (--lvl == 0) return p;
+        }
+        break;
+      default:  // a 0 byte, or the stop mark after the block
+        if (p != end) {
+          ++p;
+        } else if (eof) {
+          Error(pos, "Unterminated comment (start pos)");
+        } else {
+          p = Refill();
+        }
     }
   }
 }
 
-// A token of one character, or of two when the next one is second.
-void Pair(TSymbol one, char second, TSymbol two) {
-  Get();
+// A token of one character, or of two when the next one is c.
+TPtr Pair(TPtr p, TSymbol one, unsigned char c, TSymbol two) {
+  p = Next(p);
   sym = one;
-  if (chr == static_cast<unsigned char>(second)) {
-    sym = two;
-    Get();
-  }
-}
-
-void Single(TSymbol s) {
-  sym = s;
-  Get();
+  if (*p != c) return p;
+  sym = two;
+  return Next(p);
 }
 
 }  // namespace
 
 void Read() {
+  TPtr p = cur;
   for (;;) {
-    while (!eof && (chr <= ' ' || chr >= 127)) Get();
-    if (eof) {
-      sym = symEOS;
-      return;
-    }
-    pos = chp;
-    switch (chr) {
-      case '"':
-      case '\'': Literal(); return;
-      case '#': Single(symNeq); return;
-      case '$': Get(); Number(16); return;
-      case '%': Get(); Number(2); return;
-      case '&': Single(symAnd); return;
-      case '(':
-        Get();
-        if (chr != '*') {
-          sym = symLPar;
+    while (tab.cls[*p] == clsBlank) ++p;
+    const unsigned char c = *p;
+    switch (tab.cls[c]) {
+      case clsBlank: continue;  // not reached: the loop above took them
+      case clsLf: p = NextLine(p); continue;
+      case clsZero:
+        if (p != end) {
+          ++p;
+        } else if (eof) {
+          sym = symEOS;
+          cur = p;
           return;
-        }
-        Comment();
-        continue;
-      case ')': Single(symRPar); return;
-      case '*': Single(symMul); return;
-      case '+': Single(symPlus); return;
-      case ',': Single(symComma); return;
-      case '-': Single(symMinus); return;
-      case '.': Single(symDot); return;
-      case '/': Single(symDiv); return;
-      case ':': Pair(symCol, '=', symBec); return;
-      case ';': Single(symSemi); return;
-      case '<':
-        Pair(symLss, '=', symLeq);
-        if (sym == symLss && chr == '>') Single(symNeq);
-        return;
-      case '=': Single(symEql); return;
-      case '>': Pair(symGtr, '=', symGeq); return;
-      case '[': Single(symLBrk); return;
-      case ']': Single(symRBrk); return;
-      case '{': Single(symLBrc); return;
-      case '|': Single(symBar); return;
-      case '}': Single(symRBrc); return;
-      case '~': Single(symNot); return;
-      default:
-        if (chr >= '0' && chr <= '9') {
-          Number(10);
-        } else if (Alpha()) {
-          Ident();
         } else {
-          Error("Invalid character");
+          p = Refill();
         }
-        return;
+        continue;
+      default: break;
     }
+    pos = At(p);
+    switch (tab.cls[c]) {
+      case clsLetter: p = Ident(p); break;
+      case clsDigit: p = Number(p, 10); break;
+      case clsSingle:
+        sym = tab.single[c];
+        p = Next(p);
+        break;
+      case clsQuote: p = Literal(p); break;
+      case clsDollar: p = Number(Next(p), 16); break;
+      case clsPercent: p = Number(Next(p), 2); break;
+      case clsLPar:
+        p = Next(p);
+        if (*p == '*') {
+          p = Comment(p);
+          continue;
+        }
+        sym = symLPar;
+        break;
+      case clsColon: p = Pair(p, symCol, '=', symBec); break;
+      case clsLess:
+        p = Pair(p, symLss, '=', symLeq);
+        if (sym == symLss && *p == '>') {
+          sym = symNeq;
+          p = Next(p);
+        }
+        break;
+      case clsGreater: p = Pair(p, symGtr, '=', symGeq); break;
+      default: Error(pos, "Invalid character");
+    }
+    cur = p;
+    return;
   }
 }
 
@@ -266,13 +331,15 @@ void Open(Types::TStr n) {
   if (src != FIOStd::inv) std::fclose(src);
   src = FIOStd::inv;
   eof = false;
-  if (!Exists(name)) Error("Open: Input file does not exist");
+  if (!Exists(name)) Error({0, 0}, "Open: Input file does not exist");
   src = OpenRead(name);
-  if (src == FIOStd::inv) Error("Open: Cannot open input file");
+  if (src == FIOStd::inv) Error({0, 0}, "Open: Cannot open input file");
   Lib2::Fill(buf, 0);
-  chr = '\n';
-  chp = {0, 0};
-  Get();
+  // The character before the first is taken to be a line end: the first
+  // character is at line 1, column 1.
+  line = 1;
+  cb = 1;
+  cur = Refill();
 }
 
 void Init() {
@@ -287,9 +354,9 @@ void Init() {
   pos = {0, 0};
   src = FIOStd::inv;
   Lib2::Fill(buf, 0);
-  chr = 0;
+  cur = end = buf.d;
+  line = cb = 0;
   eof = false;
-  chp = {0, 0};
   Open("input.txt");
 }
 
