@@ -103,9 +103,9 @@ TBufDesc buf;
 bool eof = false;
 
 // The reader's place. The current character is *cur; Read works on a copy in
-// a register and the helpers take and return it. cur < end until the end of
-// input; there cur == end and *cur is 0. Columns are not counted per byte:
-// the column of the byte at p is cb + (p - buf.d).
+// a register, and Get and the token readers take and return it. cur < end
+// until the end of input; there cur == end and *cur is 0. Columns are not
+// counted per byte: the position of the byte at p is At(p).
 TPtr cur = buf.d;
 TPtr end = buf.d;
 std::uint32_t line = 0;
@@ -159,13 +159,13 @@ TPtr Refill() {
 }
 
 // Steps past a character that is not a line feed. Never called at the end.
-TPtr Next(TPtr p) { return ++p == end ? Refill() : p; }
+TPtr Get(TPtr p) { return ++p == end ? Refill() : p; }
 
 // Steps past the line feed at p: the next character is in column 1.
-TPtr NextLine(TPtr p) {
+TPtr GetLine(TPtr p) {
   ++line;
   cb = 0U - static_cast<std::uint32_t>(p - buf.d);
-  return Next(p);
+  return Get(p);
 }
 
 bool Alpha(unsigned char c) { return tab.dig[c] != noDigit; }
@@ -175,7 +175,7 @@ TPtr Ident(TPtr p) {
   do {
     if (n == litLen) Error(At(p), "Identifier or literal too long");
     lit[n++] = static_cast<char>(*p);
-    p = Next(p);
+    p = Get(p);
   } while (Alpha(*p));
   if (n < litLen) lit[n] = '\0';
   len = n;
@@ -185,7 +185,7 @@ TPtr Ident(TPtr p) {
 
 TPtr Literal(TPtr p) {
   const unsigned char q = *p;
-  p = Next(p);
+  p = Get(p);
   std::uint32_t n = 0;
   for (unsigned char c = *p; c != q; c = *p) {
     if (c < 32 || c > 126) {
@@ -194,12 +194,12 @@ TPtr Literal(TPtr p) {
     }
     if (n == litLen) Error(At(p), "Identifier or literal too long");
     lit[n++] = static_cast<char>(c);
-    p = Next(p);
+    p = Get(p);
   }
   if (n < litLen) lit[n] = '\0';
   len = n;
   sym = symLit;
-  return Next(p);
+  return Get(p);
 }
 
 // num * b + d is tested in 64 bits: exact, and no division per digit.
@@ -210,7 +210,7 @@ TPtr Number(TPtr p, std::uint32_t b) {
     if (d >= b) Error(At(p), "Invalid digit");
     v = v * b + d;
     if (v > 0xFFFFFFFFU) Error(At(p), "Number too large");
-    p = Next(p);
+    p = Get(p);
   } while (Alpha(*p));
   num = static_cast<std::uint32_t>(v);
   sym = symNum;
@@ -219,23 +219,23 @@ TPtr Number(TPtr p, std::uint32_t b) {
 
 // Entered after "(" with the asterisk current; comments nest.
 TPtr Comment(TPtr p) {
-  p = Next(p);
+  p = Get(p);
   std::uint32_t lvl = 1;
   for (;;) {
     while (tab.plain[*p]) ++p;
     switch (*p) {
-      case '\n': p = NextLine(p); break;
+      case '\n': p = GetLine(p); break;
       case '(':
-        p = Next(p);
+        p = Get(p);
         if (*p == '*') {
           ++lvl;
-          p = Next(p);
+          p = Get(p);
         }
         break;
       case '*':
-        p = Next(p);
+        p = Get(p);
         if (*p == ')') {
-          p = Next(p);
+          p = Get(p);
           if (--lvl == 0) return p;
         }
         break;
@@ -253,11 +253,11 @@ TPtr Comment(TPtr p) {
 
 // A token of one character, or of two when the next one is c.
 TPtr Pair(TPtr p, TSymbol one, unsigned char c, TSymbol two) {
-  p = Next(p);
+  p = Get(p);
   sym = one;
   if (*p != c) return p;
   sym = two;
-  return Next(p);
+  return Get(p);
 }
 
 }  // namespace
@@ -269,7 +269,7 @@ void Read() {
     const unsigned char c = *p;
     switch (tab.cls[c]) {
       case clsBlank: continue;  // not reached: the loop above took them
-      case clsLf: p = NextLine(p); continue;
+      case clsLf: p = GetLine(p); continue;
       case clsZero:
         if (p != end) {
           ++p;
@@ -289,13 +289,13 @@ void Read() {
       case clsDigit: p = Number(p, 10); break;
       case clsSingle:
         sym = tab.single[c];
-        p = Next(p);
+        p = Get(p);
         break;
       case clsQuote: p = Literal(p); break;
-      case clsDollar: p = Number(Next(p), 16); break;
-      case clsPercent: p = Number(Next(p), 2); break;
+      case clsDollar: p = Number(Get(p), 16); break;
+      case clsPercent: p = Number(Get(p), 2); break;
       case clsLPar:
-        p = Next(p);
+        p = Get(p);
         if (*p == '*') {
           p = Comment(p);
           continue;
@@ -307,7 +307,7 @@ void Read() {
         p = Pair(p, symLss, '=', symLeq);
         if (sym == symLss && *p == '>') {
           sym = symNeq;
-          p = Next(p);
+          p = Get(p);
         }
         break;
       case clsGreater: p = Pair(p, symGtr, '=', symGeq); break;
