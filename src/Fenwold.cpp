@@ -1,5 +1,6 @@
 #include "Fenwold.h"
 
+#include <bit>
 #include <cstring>
 
 #include "FIOStd.h"
@@ -54,9 +55,37 @@ bool Alp(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c 
 
 bool AlpNum(char c) { return Alp(c) || (c >= '0' && c <= '9'); }
 
+namespace {
+
+// New stores a name zero-padded to nameLen bytes, so as one 64-bit key two
+// names are equal exactly when their keys are.
+using TKey = std::uint64_t;
+static_assert(sizeof(TFldStr) == sizeof(TKey));
+
+TKey Key(const TRecDesc& r) {
+  TKey k;
+  std::memcpy(&k, r.str, nameLen);
+  return k;
+}
+
+// The key of the first n characters at s, n at most nameLen; s must have
+// nameLen bytes to read. What follows them is masked off, not read as text.
+TKey Key(const char* s, std::uint32_t n) {
+  TKey k;
+  std::memcpy(&k, s, nameLen);
+  if (n == nameLen) return k;
+  const TKey low = (TKey{1} << (8 * n)) - 1;  // the first n bytes in memory order
+  return k & (std::endian::native == std::endian::little ? low : ~(~TKey{0} >> (8 * n)));
+}
+
+}  // namespace
+
 bool Match(const TRecDesc& r, TStr s) {
-  const std::uint32_t n = Types::Length(r.str);
-  return n == Types::Length(s) && std::memcmp(r.str, s.s, n) == 0;
+  const std::uint32_t n = Types::Length(s);
+  if (n > nameLen) return false;
+  char t[nameLen] = {};
+  std::memcpy(t, s.s, n);
+  return Key(t, nameLen) == Key(r);
 }
 
 void InitState() {
@@ -271,9 +300,14 @@ namespace {
   Error(s);
 }
 
-TRecDesc* Find(const TRecDesc* b, TStr s) {
+// The member of b named by the identifier just read; a name longer than any
+// stored one names none.
+TRecDesc* Find(const TRecDesc* b) {
+  static_assert(Scnr::litLen >= nameLen);
+  if (Scnr::len > nameLen) return nullptr;
+  const TKey k = Key(Scnr::lit, Scnr::len);
   for (TRecDesc* m = b->fst; m != nullptr; m = m->nxt) {
-    if (Match(*m, s)) return m;
+    if (Key(*m) == k) return m;
   }
   return nullptr;
 }
@@ -295,7 +329,7 @@ struct TStatement {
   void Ident() {
     using namespace Scnr;
     if (sym != symId) Err("Identifier expected");
-    r = Find(r, lit);
+    r = Find(r);
     if (r == nullptr) Err("Undeclared identifier");
     Read();
     if (sym != symLBrk) return;

@@ -113,6 +113,38 @@ TEST(Assign, IndexOffsetsAddUpOverNestedArrays) {
   EXPECT_EQ(Current(), Image({{6, {0xFF}}, {18, {0x01}}, {38, {0x02, 0x01}}, {46, {0xFF, 0xFF, 0xFF}}}, 49));
 }
 
+// Names are compared whole: no prefix, no extension, and nothing left in the
+// identifier text by a longer name before.
+TEST(Assign, NamesMatchOnlyWhole) {
+  using Fenwold::TOp;
+  const Fenwold::TStep steps[] = {
+      {TOp::beg, "abcdefgh", 0, 0},
+      {TOp::add, "ab", 0, 1},
+      {TOp::add, "abcdefg", 0, 1},
+      {TOp::end, "abcdefgh", 0, 0},
+  };
+  TestKit::TempDir dir;
+  dir.Write("input.txt", "abcdefgh.ab := 1; abcdefgh.abcdefg := 2;");
+  AssignFile(dir / "input.txt", steps);
+  EXPECT_EQ(Current(), Image({{0, {0x01, 0x02}}}, 2));
+  for (const char* in :
+       {"abcdefgh.a := 1;", "abcdefgh.abc := 1;", "abcdefgh.abcdefgh := 1;", "abcdefgh.abcdefghi := 1;"}) {
+    SCOPED_TRACE(in);
+    dir.Write("input.txt", in);
+    const TestKit::Run r = TestKit::RunChild([&] {
+      Lib3::Init();
+      AssignFile(dir / "input.txt", steps);
+    });
+    EXPECT_EQ(r.err, "Assign: @(1,10): Undeclared identifier\r\n");
+  }
+  dir.Write("input.txt", "abcdefghi.ab := 1;");
+  const TestKit::Run r = TestKit::RunChild([&] {
+    Lib3::Init();
+    AssignFile(dir / "input.txt", steps);
+  });
+  EXPECT_EQ(r.err, "Assign: @(1,1): Undeclared identifier\r\n");
+}
+
 struct Rejected {
   std::string in;
   std::string err;  // without its line end
