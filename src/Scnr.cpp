@@ -170,13 +170,18 @@ TPtr GetLine(TPtr p) {
 
 bool Alpha(unsigned char c) { return tab.dig[c] != noDigit; }
 
+// The stop mark after the block is no letter, so the loop needs no end test
+// per character; only at the mark may the name go on in the next block.
 TPtr Ident(TPtr p) {
   std::uint32_t n = 0;
-  do {
-    if (n == litLen) Error(At(p), "Identifier or literal too long");
-    lit[n++] = static_cast<char>(*p);
-    p = Get(p);
-  } while (Alpha(*p));
+  for (;;) {
+    for (; Alpha(*p); ++p) {
+      if (n == litLen) Error(At(p), "Identifier or literal too long");
+      lit[n++] = static_cast<char>(*p);
+    }
+    if (p != end || eof) break;
+    p = Refill();
+  }
   if (n < litLen) lit[n] = '\0';
   len = n;
   sym = symId;
@@ -202,19 +207,35 @@ TPtr Literal(TPtr p) {
   return Get(p);
 }
 
-// num * b + d is tested in 64 bits: exact, and no division per digit.
-TPtr Number(TPtr p, std::uint32_t b) {
+// Entered at the first digit. num * b + d is tested in 64 bits: exact, and
+// no division per digit. As in Ident, the stop mark ends the inner loop.
+template <std::uint32_t b>
+TPtr Number(TPtr p) {
   std::uint64_t v = 0;
-  do {
-    const std::uint32_t d = tab.dig[*p];
-    if (d >= b) Error(At(p), "Invalid digit");
-    v = v * b + d;
-    if (v > 0xFFFFFFFFU) Error(At(p), "Number too large");
-    p = Get(p);
-  } while (Alpha(*p));
+  for (;;) {
+    std::uint32_t d;
+    for (; (d = tab.dig[*p]) < b; ++p) {
+      v = v * b + d;
+      if (v > 0xFFFFFFFFU) Error(At(p), "Number too large");
+    }
+    if (p != end) {
+      if (d != noDigit) Error(At(p), "Invalid digit");
+      break;
+    }
+    if (eof) break;
+    p = Refill();
+  }
   num = static_cast<std::uint32_t>(v);
   sym = symNum;
   return p;
+}
+
+// A number after its base mark at p: at least one digit must follow.
+template <std::uint32_t b>
+TPtr Based(TPtr p) {
+  p = Get(p);
+  if (tab.dig[*p] >= b) Error(At(p), "Invalid digit");
+  return Number<b>(p);
 }
 
 // Entered after "(" with the asterisk current; comments nest.
@@ -260,62 +281,80 @@ TPtr Pair(TPtr p, TSymbol one, unsigned char c, TSymbol two) {
   return Get(p);
 }
 
+// Steps over blanks, line feeds and 0 bytes to the next character that is
+// none of them; at the end of input, to end.
+TPtr Skip(TPtr p) {
+  for (;;) {
+    while (tab.cls[*p] == clsBlank) ++p;
+    const TClass k = tab.cls[*p];
+    if (k > clsZero) return p;
+    if (k == clsLf) {
+      p = GetLine(p);
+    } else if (p != end) {
+      ++p;
+    } else if (eof) {
+      return p;
+    } else {
+      p = Refill();
+    }
+  }
+}
+
+// A token of the rarer kinds, or a comment: then sym is symNull.
+TPtr Other(TPtr p, TClass k) {
+  switch (k) {
+    case clsQuote: return Literal(p);
+    case clsDollar: return Based<16>(p);
+    case clsPercent: return Based<2>(p);
+    case clsLPar:
+      p = Get(p);
+      if (*p == '*') {
+        sym = symNull;
+        return Comment(p);
+      }
+      sym = symLPar;
+      return p;
+    case clsColon: return Pair(p, symCol, '=', symBec);
+    case clsLess:
+      p = Pair(p, symLss, '=', symLeq);
+      if (sym == symLss && *p == '>') {
+        sym = symNeq;
+        p = Get(p);
+      }
+      return p;
+    case clsGreater: return Pair(p, symGtr, '=', symGeq);
+    default: Error(pos, "Invalid character");
+  }
+}
+
+// The token at p, or a comment. The commonest kinds are tested first: a test
+// predicts better than the jump through a table.
+TPtr Token(TPtr p) {
+  const unsigned char c = *p;
+  const TClass k = tab.cls[c];
+  if (k == clsLetter) return Ident(p);
+  if (k == clsSingle) {
+    sym = tab.single[c];
+    return Get(p);
+  }
+  if (k == clsDigit) return Number<10>(p);
+  return Other(p, k);
+}
+
 }  // namespace
 
 void Read() {
   TPtr p = cur;
-  for (;;) {
-    while (tab.cls[*p] == clsBlank) ++p;
-    const unsigned char c = *p;
-    switch (tab.cls[c]) {
-      case clsBlank: continue;  // not reached: the loop above took them
-      case clsLf: p = GetLine(p); continue;
-      case clsZero:
-        if (p != end) {
-          ++p;
-        } else if (eof) {
-          sym = symEOS;
-          cur = p;
-          return;
-        } else {
-          p = Refill();
-        }
-        continue;
-      default: break;
+  do {
+    p = Skip(p);
+    if (p == end) {
+      sym = symEOS;
+      break;
     }
     pos = At(p);
-    switch (tab.cls[c]) {
-      case clsLetter: p = Ident(p); break;
-      case clsDigit: p = Number(p, 10); break;
-      case clsSingle:
-        sym = tab.single[c];
-        p = Get(p);
-        break;
-      case clsQuote: p = Literal(p); break;
-      case clsDollar: p = Number(Get(p), 16); break;
-      case clsPercent: p = Number(Get(p), 2); break;
-      case clsLPar:
-        p = Get(p);
-        if (*p == '*') {
-          p = Comment(p);
-          continue;
-        }
-        sym = symLPar;
-        break;
-      case clsColon: p = Pair(p, symCol, '=', symBec); break;
-      case clsLess:
-        p = Pair(p, symLss, '=', symLeq);
-        if (sym == symLss && *p == '>') {
-          sym = symNeq;
-          p = Get(p);
-        }
-        break;
-      case clsGreater: p = Pair(p, symGtr, '=', symGeq); break;
-      default: Error(pos, "Invalid character");
-    }
-    cur = p;
-    return;
-  }
+    p = Token(p);
+  } while (sym == symNull);
+  cur = p;
 }
 
 void Open(Types::TStr n) {
