@@ -161,10 +161,16 @@ TPtr Refill() {
 // Steps past a character that is not a line feed. Never called at the end.
 TPtr Get(TPtr p) { return ++p == end ? Refill() : p; }
 
-// Steps past the line feed at p: the next character is in column 1.
-TPtr GetLine(TPtr p) {
+// Counts the line that the line feed at p ends: the next character is in
+// column 1.
+void NewLine(TPtr p) {
   ++line;
   cb = 0U - static_cast<std::uint32_t>(p - buf.d);
+}
+
+// Steps past the line feed at p.
+TPtr GetLine(TPtr p) {
+  NewLine(p);
   return Get(p);
 }
 
@@ -341,10 +347,10 @@ TPtr Token(TPtr p) {
   return Other(p, k);
 }
 
-}  // namespace
-
-void Read() {
-  TPtr p = cur;
+// The token at p after whatever blanks, line feeds and comments come first,
+// or the end of input: every case, with every error. Not inlined, so that
+// Read's own path saves no registers.
+[[gnu::noinline]] void ReadFrom(TPtr p) {
   do {
     p = Skip(p);
     if (p == end) {
@@ -355,6 +361,73 @@ void Read() {
     p = Token(p);
   } while (sym == symNull);
   cur = p;
+}
+
+// The quick readers below take the commonest tokens when they end inside the
+// block and are sound; for anything else they return nullptr and ReadFrom
+// starts over at the token. Free of calls, they keep Read's own path short.
+
+TPtr QuickIdent(TPtr p) {
+  std::uint32_t n = 0;
+  for (; Alpha(p[n]); ++n) {
+    if (n == litLen) return nullptr;
+    lit[n] = static_cast<char>(p[n]);
+  }
+  if (p + n == end) return nullptr;
+  if (n < litLen) lit[n] = '\0';
+  len = n;
+  sym = symId;
+  return p + n;
+}
+
+template <std::uint32_t b>
+TPtr QuickNumber(TPtr p) {
+  if (tab.dig[*p] >= b) return nullptr;
+  std::uint64_t v = 0;
+  std::uint32_t d;
+  for (; (d = tab.dig[*p]) < b; ++p) {
+    v = v * b + d;
+    if (v > 0xFFFFFFFFU) return nullptr;
+  }
+  if (d != noDigit || p == end) return nullptr;
+  num = static_cast<std::uint32_t>(v);
+  sym = symNum;
+  return p;
+}
+
+TPtr Quick(TPtr p) {
+  const unsigned char c = *p;
+  const TClass k = tab.cls[c];
+  if (k == clsLetter) return QuickIdent(p);
+  if (k == clsSingle && p + 1 != end) {
+    sym = tab.single[c];
+    return p + 1;
+  }
+  if (k == clsDigit) return QuickNumber<10>(p);
+  if (k == clsDollar) return QuickNumber<16>(p + 1);  // p[1] is the stop mark at the end
+  if (k == clsPercent) return QuickNumber<2>(p + 1);
+  if (k == clsColon && p[1] == '=' && p + 2 != end) {  // p[1] is the stop mark at the end
+    sym = symBec;
+    return p + 2;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void Read() {
+  TPtr p = cur;
+  // A line feed at the block end leaves p at the stop mark: ReadFrom refills.
+  for (TClass k; (k = tab.cls[*p]) <= clsLf; ++p) {
+    if (k == clsLf) NewLine(p);
+  }
+  const TPtr q = Quick(p);
+  if (q == nullptr) {
+    ReadFrom(p);
+    return;
+  }
+  pos = At(p);
+  cur = q;
 }
 
 void Open(Types::TStr n) {
