@@ -43,12 +43,7 @@ struct Case {
 void RunCases(std::initializer_list<Case> cases) {
   for (const Case& k : cases) {
     SCOPED_TRACE(k.what);
-    TempDir dir;
-    dir.Write("input.txt", k.in);
-    const TestKit::Run r = RunProgram(dir.Path());
-    EXPECT_EQ(r.out, k.out);
-    EXPECT_EQ(r.err, k.err);
-    EXPECT_EQ(r.status, 255);
+    TestKit::ExpectRun(k.in, k.out, k.err);
   }
 }
 

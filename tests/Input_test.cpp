@@ -106,12 +106,7 @@ TEST(Input, WholeFilesPrintTableThenPathsOrOneError) {
   };
   for (const Whole& k : cases) {
     SCOPED_TRACE(k.what);
-    TempDir dir;
-    dir.Write("input.txt", k.in);
-    const TestKit::Run r = RunProgram(dir.Path());
-    EXPECT_EQ(r.out, k.out);
-    EXPECT_EQ(r.err, k.err);
-    EXPECT_EQ(r.status, 255);
+    TestKit::ExpectRun(k.in, k.out, k.err);
   }
 }
 

@@ -1,5 +1,7 @@
 #include "Support.h"
 
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -89,6 +91,15 @@ Run RunProgram(const std::string& dir, std::initializer_list<std::string> args) 
     execv(p[0], p.data());
     _exit(202);
   });
+}
+
+void ExpectRun(std::string_view input, const std::string& out, const std::string& err) {
+  TempDir dir;
+  dir.Write("input.txt", input);
+  const Run r = RunProgram(dir.Path());
+  EXPECT_EQ(r.out, out);
+  EXPECT_EQ(r.err, err);
+  EXPECT_EQ(r.status, 255);
 }
 
 Run RunChild(const std::function<void()>& f) {

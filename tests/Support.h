@@ -37,6 +37,10 @@ struct Run {
 // Runs the built program in dir with the given arguments.
 Run RunProgram(const std::string& dir, std::initializer_list<std::string> args = {});
 
+// Runs the built program in a fresh directory whose input.txt holds input, and
+// expects exactly out on standard output, err on standard error and status 255.
+void ExpectRun(std::string_view input, const std::string& out, const std::string& err);
+
 // Runs f in a forked child whose standard output and error are captured; the
 // child ends as a returning main does, through exit(0).
 Run RunChild(const std::function<void()>& f);
